@@ -2,6 +2,7 @@
 
 // Profile files are 8-bit text: no character conversion.
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include <cctype>
@@ -74,7 +75,7 @@ CProfileFile::CProfileFile(std::string path) : m_path(std::move(path)) {}
 
 bool CProfileFile::ReadValue(std::string_view section, std::string_view key, std::string& value) const
 {
-    CSimpleIniCaseA ini(false, false, false);
+    CSimpleIniA ini(false, false, false);
     if (ini.LoadFile(m_path.c_str()) < 0)
         return false;
     const char* found = ini.GetValue(std::string(section).c_str(), std::string(key).c_str(), nullptr);
@@ -131,7 +132,7 @@ bool CProfileFile::WriteString(std::string_view section, std::string_view key, s
     if (!lock.Held())
         return false;
 
-    CSimpleIniCaseA ini(false, false, false);
+    CSimpleIniA ini(false, false, false);
     ini.SetSpaces(false);
     if (ini.LoadFile(m_path.c_str()) < 0) {
         // An existing file we cannot read must not be replaced by one holding a single key.
