@@ -12,8 +12,11 @@ public:
     static constexpr std::uint16_t kInit = 0xFFFF;
     static constexpr std::uint16_t kGood = 0xF0B8;  // residue over data + check bytes
 
-    // One table step per byte, without the final complement.
+    // The table computation without the final complement. It takes eight
+    // bytes per step; the result is that of one table step per byte.
     static std::uint16_t Update(std::uint16_t crc, const std::uint8_t* data, std::size_t length);
+    // One table step per byte: crc = (crc >> 8) ^ table[(crc ^ byte) & 0xFF].
+    static std::uint16_t UpdateBytewise(std::uint16_t crc, const std::uint8_t* data, std::size_t length);
     // The check sequence sent after a packet (complemented).
     static std::uint16_t Compute(const std::uint8_t* data, std::size_t length)
     {

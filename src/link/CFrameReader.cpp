@@ -1,5 +1,6 @@
 #include "link/CFrameReader.h"
 
+#include "link/CFrameCheck.h"
 #include "link/CHdlcCodec.h"
 
 #include <cstring>
@@ -10,6 +11,19 @@ void CFrameReader::Reset()
 {
     m_raw.clear();
     m_overflow = false;
+}
+
+CFrameReader::Frame CFrameReader::DecodeFrame() const
+{
+    Frame frame;
+    frame.payload.resize(m_raw.size());
+    std::size_t decoded = 0;
+    CHdlcCodec::Unescape(m_raw.data(), m_raw.size(), frame.payload.data(), frame.payload.size(), decoded);
+    // Fewer than three decoded bytes cannot hold a packet and its check; two
+    // such bytes can still end at the good residue (the frame of no packet).
+    frame.good = decoded >= 3 && CFrameCheck::IsGood(frame.payload.data(), decoded);
+    frame.payload.resize(decoded > 2 ? decoded - 2 : decoded);
+    return frame;
 }
 
 void CFrameReader::Feed(const std::uint8_t* data, std::size_t length, const Handler& handler)
@@ -33,13 +47,13 @@ void CFrameReader::Feed(const std::uint8_t* data, std::size_t length, const Hand
         if (m_overflow) {
             ++m_droppedOversize;
         } else if (!m_raw.empty()) {
-            Frame frame;
-            frame.payload.resize(m_raw.size());
-            std::size_t payloadLength = 0;
-            frame.good = CHdlcCodec::Decode(m_raw.data(), m_raw.size(), frame.payload.data(), frame.payload.size(),
-                                            payloadLength);
-            frame.payload.resize(payloadLength);
-            handler(frame);
+            // The raw bound lets a fully escaped frame through; a frame of
+            // plain bytes can still decode to more than the payload bound.
+            const Frame frame = DecodeFrame();
+            if (frame.payload.size() > m_maxPayload)
+                ++m_droppedOversize;
+            else
+                handler(frame);
         }
         Reset();
         i = end + 1;

@@ -15,7 +15,7 @@ class CFrameReader {
 public:
     struct Frame {
         std::vector<std::uint8_t> payload;  // without the check bytes
-        bool good = false;                  // check sequence good
+        bool good = false;                  // a packet with a good check sequence
     };
     using Handler = std::function<void(const Frame&)>;
 
@@ -28,6 +28,8 @@ public:
     std::size_t DroppedOversize() const { return m_droppedOversize; }
 
 private:
+    Frame DecodeFrame() const;
+
     std::size_t m_maxPayload;
     std::vector<std::uint8_t> m_raw;
     bool m_overflow = false;

@@ -2,22 +2,48 @@
 
 #include "link/CFrameCheck.h"
 
+#include <bit>
 #include <cstring>
 
 namespace brivex {
 
 namespace {
 
-// Copies the packet escaping the two special bytes; most bytes need no
-// escaping, so runs of plain bytes are copied in one go.
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+
+// High bit set in each byte of the word that is zero. Only bytes above a true
+// zero byte can be flagged wrongly, so the lowest flag is always exact.
+inline std::uint64_t ZeroBytes(std::uint64_t w) { return (w - kOnes) & ~w & kHighs; }
+
+// Index of the first flag or escape byte at or after i, or length. Eight
+// bytes are tested per step: most packet bytes need no escaping.
+std::size_t FindSpecial(const std::uint8_t* in, std::size_t i, std::size_t length)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= length; i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, in + i, sizeof w);
+            const std::uint64_t hits = ZeroBytes(w ^ (kOnes * CHdlcCodec::kFlag)) |
+                                       ZeroBytes(w ^ (kOnes * CHdlcCodec::kEscape));
+            if (hits)
+                return i + static_cast<std::size_t>(std::countr_zero(hits)) / 8;
+        }
+    }
+    for (; i < length; ++i)
+        if (in[i] == CHdlcCodec::kFlag || in[i] == CHdlcCodec::kEscape)
+            return i;
+    return length;
+}
+
+// Copies the packet escaping the two special bytes; runs of plain bytes are
+// copied in one go.
 std::size_t EscapeInto(const std::uint8_t* in, std::size_t length, std::uint8_t* out)
 {
     std::size_t o = 0;
     std::size_t i = 0;
     while (i < length) {
-        std::size_t run = i;
-        while (run < length && in[run] != CHdlcCodec::kFlag && in[run] != CHdlcCodec::kEscape)
-            ++run;
+        const std::size_t run = FindSpecial(in, i, length);
         std::memcpy(out + o, in + i, run - i);
         o += run - i;
         i = run;
@@ -51,17 +77,17 @@ std::vector<std::uint8_t> CHdlcCodec::Encode(const std::uint8_t* packet, std::si
     return out;
 }
 
-bool CHdlcCodec::Decode(const std::uint8_t* frame, std::size_t length, std::uint8_t* out, std::size_t capacity,
-                        std::size_t& payloadLength)
+bool CHdlcCodec::Unescape(const std::uint8_t* frame, std::size_t length, std::uint8_t* out, std::size_t capacity,
+                          std::size_t& decodedLength)
 {
-    payloadLength = 0;
+    decodedLength = 0;
     std::size_t o = 0;
     std::size_t i = 0;
     while (i < length) {
         const void* esc = std::memchr(frame + i, kEscape, length - i);
         const std::size_t run = esc ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(esc) - frame) - i
                                     : length - i;
-        if (o + run > capacity)
+        if (run > capacity - o)
             return false;
         std::memcpy(out + o, frame + i, run);
         o += run;
@@ -76,9 +102,19 @@ bool CHdlcCodec::Decode(const std::uint8_t* frame, std::size_t length, std::uint
             i += 2;
         }
     }
-    const bool good = CFrameCheck::IsGood(out, o);
-    payloadLength = o > 2 ? o - 2 : o;
-    return good;
+    decodedLength = o;
+    return true;
+}
+
+bool CHdlcCodec::Decode(const std::uint8_t* frame, std::size_t length, std::uint8_t* out, std::size_t capacity,
+                        std::size_t& payloadLength)
+{
+    payloadLength = 0;
+    std::size_t decoded = 0;
+    if (!Unescape(frame, length, out, capacity, decoded))
+        return false;
+    payloadLength = decoded > 2 ? decoded - 2 : decoded;
+    return CFrameCheck::IsGood(out, decoded);
 }
 
 }  // namespace brivex

@@ -24,6 +24,12 @@ public:
     static std::size_t Encode(const std::uint8_t* packet, std::size_t length, std::uint8_t* out, std::size_t capacity);
     static std::vector<std::uint8_t> Encode(const std::uint8_t* packet, std::size_t length);
 
+    // Undoes the escapes of one frame's bytes (without its closing flag) into
+    // out; decodedLength counts every decoded byte, check bytes included.
+    // Returns false, with decodedLength 0, when they would not fit.
+    static bool Unescape(const std::uint8_t* frame, std::size_t length, std::uint8_t* out, std::size_t capacity,
+                         std::size_t& decodedLength);
+
     // Decodes the bytes of one frame without its closing flag: undoes the
     // escapes into out, checks the sequence, and sets payloadLength to the
     // decoded length less the two check bytes (when greater than 2). Returns
