@@ -524,6 +524,12 @@ const std::vector<Command>& Commands()
              m.WithFaults([&](CSimModem::Faults& f) { f.cardStatusDelayMs = ms; });
              return Ok();
          }},
+        {"nocarrier", "nocarrier on|off (the data port answers ATD with NO CARRIER)",
+         [](CSimModem& m, const Args& a) {
+             const bool on = a.Size() > 1 && a[1] == "on";
+             m.WithFaults([&](CSimModem::Faults& f) { f.noCarrier = on; });
+             return Ok();
+         }},
         {"garbage", "garbage [<hex bytes>] (raw bytes before the next answer; default DE AD BE EF 7E 7E)",
          [](CSimModem& m, const Args& a) {
              auto bytes = a.Size() > 1 ? HexBytes(a.Rest(1)) : std::vector<std::uint8_t>{0xDE, 0xAD, 0xBE, 0xEF, 0x7E, 0x7E};

@@ -368,8 +368,10 @@ void CSimModem::ServeAt(Port& port, const std::uint8_t* data, std::size_t length
         m_hexlog.Line("at", "rx", reinterpret_cast<const std::uint8_t*>(line.data()), line.size(), line);
         line.clear();
         const char* reply = nullptr;
-        if (upper.rfind("ATD", 0) == 0)
-            reply = "CONNECT\r\n";
+        if (upper.rfind("ATD", 0) == 0) {
+            std::lock_guard lock(m_mutex);
+            reply = m_faults.noCarrier ? "NO CARRIER\r\n" : "CONNECT\r\n";
+        }
         else if (upper.rfind("AT", 0) == 0)
             reply = "OK\r\n";
         if (!reply)

@@ -44,6 +44,7 @@ public:
         int corrupt = 0;  // answers sent with a wrong check sequence
         int delayMs = 0;  // every answer waits this long
         int cardStatusDelayMs = 0;  // the card-status answers wait this long (a slow card)
+        bool noCarrier = false;     // the data port answers ATD with NO CARRIER
         std::vector<std::uint8_t> garbage;      // raw bytes sent before the next answer
         std::vector<std::uint8_t> unsolicited;  // a packet framed and sent before the next answer
     };
