@@ -6,6 +6,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace brivex {
 
@@ -116,7 +117,12 @@ struct CEngineState {
     bool keypadOneShot = false;
 
     // SMS pop-up.
-    std::string popupText;           // at most 229 bytes, decoded by the message's encoding
+    std::string popupText;           // UTF-8, decoded from at most 229 bytes by the message's encoding
+
+    // SMS view's send record, read by DM_SMS_SEND (its encoding is smsEncoding).
+    std::string smsDestination;          // at most 36 bytes reach the modem
+    std::string smsCallback;             // empty for the requests of this system
+    std::vector<std::uint8_t> smsText;   // the text's bytes (UTF-16LE units for encoding 4)
 
     // Clears the call record (flags, timer, start and the four call texts).
     void ClearCallRecord();

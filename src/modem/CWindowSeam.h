@@ -100,6 +100,9 @@ public:
 
     // Closes an active view (voice view back to home).
     virtual void CloseActiveView() = 0;
+    // Hands a key the modem took during a call to the keypad view, which
+    // applies it to its own editing (its key handling with source 0).
+    virtual void KeypadKey(std::uint8_t key) = 0;
 
     // Handles the calling thread's pending messages until the condition holds
     // or the time-out passes; true when the condition held. On the UI thread it

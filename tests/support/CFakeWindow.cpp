@@ -80,6 +80,15 @@ void CFakeWindow::SetTimerHandler(int id, std::function<void()> handler)
     m_timerHandlers[id] = std::move(handler);
 }
 
+void CFakeWindow::SetTimerAutoFire(int id, bool on)
+{
+    std::lock_guard lock(m_queueMutex);
+    if (on)
+        m_autoFire.insert(id);
+    else
+        m_autoFire.erase(id);
+}
+
 void CFakeWindow::FireTimer(int id)
 {
     std::function<void()> handler;
@@ -187,6 +196,12 @@ void CFakeWindow::StartTimer(int id, int milliseconds)
         m_timers[id] = milliseconds;
     }
     Record({"timer", id, milliseconds, 0, {}, 0});
+    {
+        std::lock_guard lock(m_queueMutex);
+        if (m_autoFire.count(id) != 0)
+            m_due[id] = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    }
+    m_queueCv.notify_all();
 }
 
 void CFakeWindow::KillTimer(int id)
@@ -194,6 +209,10 @@ void CFakeWindow::KillTimer(int id)
     {
         std::lock_guard lock(m_mutex);
         m_timers.erase(id);
+    }
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_due.erase(id);
     }
     Record({"kill", id, 0, 0, {}, 0});
 }
@@ -285,7 +304,26 @@ void CFakeWindow::Loop()
 {
     std::unique_lock lock(m_queueMutex);
     while (true) {
-        m_queueCv.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+        const auto ready = [this] { return m_stop || !m_queue.empty(); };
+        if (m_due.empty()) {
+            m_queueCv.wait(lock, [&] { return ready() || !m_due.empty(); });
+            if (!ready())
+                continue;  // a timer was started: wait for it (or a message)
+        } else {
+            auto next = m_due.begin();
+            for (auto it = m_due.begin(); it != m_due.end(); ++it)
+                if (it->second < next->second)
+                    next = it;
+            if (!m_queueCv.wait_until(lock, next->second, ready)) {
+                const int id = next->first;
+                m_due.erase(next);
+                lock.unlock();
+                if (TimerRunning(id))
+                    FireTimer(id);
+                lock.lock();
+                continue;
+            }
+        }
         if (m_stop)
             return;
         HandleOne(lock);
@@ -363,6 +401,7 @@ bool CFakeWindow::PcVoiceRunning()
 }
 
 void CFakeWindow::CloseActiveView() { Record({"close-view", 0, 0, 0, {}, 0}); }
+void CFakeWindow::KeypadKey(std::uint8_t key) { Record({"keypad", key, 0, 0, {}, 0}); }
 
 bool CFakeWindow::PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {

@@ -2,11 +2,13 @@
 
 #include "modem/CWindowSeam.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -47,6 +49,9 @@ public:
     // Runs a timer's handler on the fake's thread as if it expired.
     void FireTimer(int id);
     void SetTimerHandler(int id, std::function<void()> handler);
+    // A timer started with auto-fire on expires by itself after its period,
+    // its handler running on the fake's thread, as the window's timer would.
+    void SetTimerAutoFire(int id, bool on);
     // Waits until pred holds over the recorded events (checked on every new event).
     bool WaitFor(const std::function<bool(const std::vector<Event>&)>& pred, int timeoutMs = 10000) const;
     // Runs fn on the fake's UI thread and waits for it.
@@ -84,6 +89,7 @@ public:
     void StopPcVoice() override;
     bool PcVoiceRunning() override;
     void CloseActiveView() override;
+    void KeypadKey(std::uint8_t key) override;
     bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) override;
 
 private:
@@ -121,6 +127,8 @@ private:
     std::mutex m_queueMutex;
     std::condition_variable m_queueCv;
     std::deque<Message> m_queue;
+    std::set<int> m_autoFire;                                       // under m_queueMutex
+    std::map<int, std::chrono::steady_clock::time_point> m_due;    // under m_queueMutex
     bool m_stop = false;
     std::thread m_thread;
 };
