@@ -7,6 +7,7 @@
 //
 // The processor figure is the whole process, simulator included, so it is
 // an upper bound for the engine alone.
+#include "CSilentWindow.h"
 #include "CSimModem.h"
 #include "app/CConfig.h"
 #include "link/CCommPort.h"
@@ -37,7 +38,7 @@ using Clock = std::chrono::steady_clock;
 // A window that shows nothing: it notes when the battery indicator is set
 // (once per poll pass) and answers the phonebook event as a window without a
 // phonebook store would.
-class CHeadlessWindow : public CWindowSeam {
+class CHeadlessWindow : public CSilentWindow {
 public:
     void Attach(CEngineState& state) { m_state = &state; }
 
@@ -67,22 +68,6 @@ public:
         }
         m_cv.notify_all();
     }
-    void SetLongSignal(int, std::int32_t) override {}
-    std::uint8_t LastIndicator(int) override { return 0; }
-    void ForgetIndicator(int) override {}
-    void SetStatusText(int, const std::string&) override {}
-    std::string StatusText(int) override { return {}; }
-    void EnableButtons(Buttons, bool) override {}
-    void ShowControl(int, bool) override {}
-    void EnableControl(int, bool) override {}
-    void SetControlText(int, const std::string&) override {}
-    void OpenUrl(const std::string&) override {}
-    void SetVolumeLabels(const std::string&, const std::string&) override {}
-    void ShowProgress(bool) override {}
-    void SetWaitCursor(bool) override {}
-    void StartTimer(int, int) override {}
-    void KillTimer(int) override {}
-    void Post(Target, unsigned, std::uintptr_t, std::intptr_t) override {}
     std::intptr_t Send(Target, unsigned message, std::uintptr_t wParam, std::intptr_t) override
     {
         if (message == WM_MODEM_EVENT && wParam == 10) {
@@ -91,27 +76,7 @@ public:
         }
         return 0;
     }
-    bool IsOpen(Target) override { return false; }
-    bool ShowPinDialog(PinMode) override { return false; }
-    void CancelPinDialog() override {}
-    int ShowUserMsg(const UserMsg&) override { return 1; }
     void MessageBox(const std::string& text, Icon) override { std::fprintf(stderr, "box: %s\n", text.c_str()); }
-    void PlayMessageSound() override {}
-    void StartPcVoice() override {}
-    void StopPcVoice() override {}
-    bool PcVoiceRunning() override { return false; }
-    void CloseActiveView() override {}
-    void KeypadKey(std::uint8_t) override {}
-    bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) override
-    {
-        const auto deadline = Clock::now() + timeout;
-        while (!condition()) {
-            if (Clock::now() >= deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
-    }
 
 private:
     CEngineState* m_state = nullptr;

@@ -1,5 +1,7 @@
 #include "dialup/CPppdSession.h"
 
+#include "platform/CSpawnAttributes.h"
+
 #include "app/CDebugViews.h"
 #include "dialup/CPppdProgress.h"
 #include "dialup/RasTypes.h"
@@ -44,19 +46,9 @@ std::shared_ptr<CPppdSession> CPppdSession::Start(const std::vector<std::string>
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigfillset(&defaults);
-    sigdelset(&defaults, SIGKILL);
-    sigdelset(&defaults, SIGSTOP);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    const CSpawnAttributes attr;
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, args[0], &actions, &attr, args.data(), environ);
-    posix_spawnattr_destroy(&attr);
+    const int rc = posix_spawn(&pid, args[0], &actions, attr.Get(), args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     if (rc != 0) {

@@ -1,5 +1,6 @@
 #include "dialup/CRasPhonebook.h"
 
+#include "platform/CFdIo.h"
 #include "platform/CSystemPaths.h"
 
 #include <algorithm>
@@ -15,20 +16,6 @@ namespace brivex {
 namespace {
 
 constexpr std::size_t kMaxEntryName = 200;
-
-bool WriteAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // "key=value" lines into a map; later keys win, malformed lines are skipped.
 std::map<std::string, std::string> ParseKeyValues(const std::string& text)
@@ -143,7 +130,7 @@ bool CRasPhonebook::WriteFileAtomically(const std::string& path, const std::stri
     const int fd = ::mkstemp(temp.data());  // made with mode 0600
     if (fd < 0)
         return false;
-    bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, content);
+    bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && CFdIo::WriteAll(fd, content);
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(temp.c_str(), path.c_str()) == 0)
         return true;

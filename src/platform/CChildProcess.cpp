@@ -1,5 +1,7 @@
 #include "platform/CChildProcess.h"
 
+#include "platform/CFdIo.h"
+#include "platform/CSpawnAttributes.h"
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -17,18 +19,6 @@ namespace {
 
 // Writes the whole text to the pipe; a child that stops reading early only
 // loses the rest of its input.
-void WriteAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
-}
 
 }  // namespace
 
@@ -57,21 +47,11 @@ pid_t CChildProcess::Start(const std::vector<std::string>& argv, const SOptions&
     if (!options.workingDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
 
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigfillset(&defaults);
-    sigdelset(&defaults, SIGKILL);
-    sigdelset(&defaults, SIGSTOP);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    const CSpawnAttributes attr;
 
     pid_t pid = -1;
-    const int rc = options.searchPath ? posix_spawnp(&pid, args[0], &actions, &attr, args.data(), environ)
-                                      : posix_spawn(&pid, args[0], &actions, &attr, args.data(), environ);
-    posix_spawnattr_destroy(&attr);
+    const int rc = options.searchPath ? posix_spawnp(&pid, args[0], &actions, attr.Get(), args.data(), environ)
+                                      : posix_spawn(&pid, args[0], &actions, attr.Get(), args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
 
     if (options.input) {
@@ -81,7 +61,7 @@ pid_t CChildProcess::Start(const std::vector<std::string>& argv, const SOptions&
             struct sigaction ignore {}, old {};
             ignore.sa_handler = SIG_IGN;
             sigaction(SIGPIPE, &ignore, &old);
-            WriteAll(inputPipe[1], *options.input);
+            CFdIo::WriteAll(inputPipe[1], *options.input);
             sigaction(SIGPIPE, &old, nullptr);
         }
         ::close(inputPipe[1]);

@@ -1,5 +1,6 @@
 #include "platform/CProfileFile.h"
 
+#include "platform/CFdIo.h"
 // Profile files are 8-bit text: no character conversion.
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
@@ -52,21 +53,6 @@ std::string LockPathFor(const std::string& path)
     if (slash == std::string::npos)
         return "." + path + ".lock";
     return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".lock";
-}
-
-bool WriteAll(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -154,7 +140,7 @@ bool CProfileFile::WriteString(std::string_view section, std::string_view key, s
         return false;
     struct stat old {};
     const mode_t mode = ::stat(m_path.c_str(), &old) == 0 ? (old.st_mode & 07777) : kProfileMode;
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0 && CFdIo::WriteAll(fd, data) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok)
         ok = ::rename(tmp.c_str(), m_path.c_str()) == 0;
