@@ -295,6 +295,31 @@ std::string Call(CSimModem& modem, const Args& a)
     return "error call incoming|giveup|hangup|state";
 }
 
+std::string Voice(CSimModem& modem, const Args& a)
+{
+    const std::string& what = a[1];
+    if (what == "short") {
+        modem.Voice().SendShort(Number(a[2], CSimVoice::kFrameBytes - 1));
+        return Ok();
+    }
+    if (what == "late") {
+        modem.Voice().SendLate(static_cast<int>(Number(a[2], CSimVoice::kResyncMs / 2)));
+        return Ok();
+    }
+    if (what == "clear") {
+        modem.Voice().ClearStats();
+        return Ok();
+    }
+    if (what == "stats") {
+        const auto st = modem.Voice().GetStats();
+        return Ok("sent=" + std::to_string(st.framesSent) + " short=" + std::to_string(st.shortSent) +
+                  " late=" + std::to_string(st.lateSent) + " unsent=" + std::to_string(st.framesUnsent) +
+                  " uplink=" + std::to_string(st.uplinkBytes) + " odd=" + std::to_string(st.oddChunks) +
+                  " early=" + std::to_string(st.uplinkBeforeDownlink));
+    }
+    return "error voice short|late|stats|clear";
+}
+
 std::string Status(CSimModem& modem)
 {
     const auto counters = modem.GetCounters();
@@ -544,6 +569,7 @@ const std::vector<Command>& Commands()
              m.WithFaults([&](CSimModem::Faults& f) { f.unsolicited = std::move(bytes); });
              return Ok();
          }},
+        {"voice", "voice short <bytes> | late <ms> | stats | clear", Voice},
         {"clearfaults", "clearfaults",
          [](CSimModem& m, const Args&) {
              m.WithFaults([](CSimModem::Faults& f) { f = CSimModem::Faults{}; });

@@ -255,13 +255,18 @@ void CSimModem::Serve(Port& port)
     std::uint8_t buffer[kReadChunk];
     for (;;) {
         pollfd p[2] = {{port.pty.Master(), POLLIN, 0}, {port.wake[0], POLLIN, 0}};
-        if (::poll(p, 2, -1) < 0) {
+        const bool voice = port.iface == kVoiceInterface;
+        const int timeout = voice ? m_voice.TimeoutMs(CSimVoice::Clock::now(), VoiceActive()) : -1;
+        // While inactive the voice port still checks every frame period whether it became active.
+        if (::poll(p, 2, voice && timeout < 0 ? CSimVoice::kFrameMs : timeout) < 0) {
             if (errno == EINTR)
                 continue;
             return;
         }
         if (p[1].revents & POLLIN)
             return;
+        if (voice)
+            ServeVoice(port);
         if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR)))
             continue;
         const ssize_t n = ::read(port.pty.Master(), buffer, sizeof buffer);
@@ -278,7 +283,25 @@ void CSimModem::Serve(Port& port)
             ServeDiag(port, buffer, length, reader);
         else if (port.iface == kAtInterface)
             ServeAt(port, buffer, length, atLine);
-        // The voice interface stays silent: its bytes are read and dropped.
+        else
+            m_voice.Received(buffer, length);
+    }
+}
+
+bool CSimModem::VoiceActive() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.pcVoice && m_state.status.callState == CSimModemState::kCallConversation;
+}
+
+void CSimModem::ServeVoice(Port& port)
+{
+    const bool active = VoiceActive();
+    while (auto frame = m_voice.Due(CSimVoice::Clock::now(), active)) {
+        // One write per frame, never waiting: a PC that does not read loses
+        // frames, as with the modem, instead of holding up the schedule.
+        const ssize_t n = ::write(port.pty.Master(), frame->data(), frame->size());
+        m_voice.Written(n > 0 ? static_cast<std::size_t>(n) : 0, frame->size());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "CSimHexLog.h"
 #include "CSimModemState.h"
 #include "CSimPty.h"
+#include "CSimVoice.h"
 #include "link/CFrameReader.h"
 
 #include <array>
@@ -22,7 +23,7 @@ namespace brivex::sim {
 class CSimControlSocket;
 
 // The simulated modem: builds the device tree under a base directory, serves
-// interface 00 (AT: "OK", "CONNECT" for ATDT), 01 (voice: silent) and 02
+// interface 00 (AT: "OK", "CONNECT" for ATDT), 01 (voice: CSimVoice) and 02
 // (diagnostic: every request of the catalogue answered from the state model)
 // on pseudo-terminals, and takes control commands (Command) from the test,
 // from standard input or from the Unix socket B/modemsim.sock.
@@ -101,6 +102,7 @@ public:
     }
     Counters GetCounters() const;
     CSimHexLog& HexLog() { return m_hexlog; }
+    CSimVoice& Voice() { return m_voice; }
 
 private:
     struct Port {
@@ -119,6 +121,9 @@ private:
     // Waits up to ms on the port's wake pipe; false when woken (stop).
     static bool Pause(const Port& port, int ms);
     static bool WriteAll(const Port& port, const std::uint8_t* data, std::size_t length);
+    // PC voice on and a call in conversation: the voice port carries frames.
+    bool VoiceActive() const;
+    void ServeVoice(Port& port);
 
     Options m_options;
     CSimDeviceTree m_tree;
@@ -127,6 +132,7 @@ private:
     CSimModemState m_state;
     Faults m_faults;
     Counters m_counters;
+    CSimVoice m_voice;
     std::mutex m_plugMutex;  // start, stop, unplug, replug
     std::array<Port, CSimDeviceTree::kInterfaces> m_ports;
     std::atomic<bool> m_plugged{false};
