@@ -161,7 +161,9 @@ TEST_F(CallDisplayFixture, CallEndedEndsTheDisplay)
         EXPECT_EQ(Count("kill", 104) + Count("kill", 108) + Count("kill", 115), 3);
         EXPECT_EQ(Count("post", WM_SETTINGS_NOTIFY, 3), 1);
     }
-    // Without a marked call the indicator changes nothing.
+    // Without a marked call the indicator changes nothing. The posts above are
+    // handled on the fake's own thread: let them finish before clearing.
+    fake.RunOnUiThread([] {});
     fake.ClearEvents();
     handler.OnIncomingIndicator(0, 3);
     EXPECT_TRUE(fake.Events().empty());
